@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The program against real X servers (Xvfb): its sides are the millimetres that xdpyinfo
+# reports for the same screen, and a server that refuses us yields the zeros line in silence.
+source "$(dirname "$0")/lib.sh"
+program=$1
+require_tool Xvfb xvfb
+require_tool xdpyinfo x11-utils
+require_tool xauth xauth
+
+out=$work_dir/out
+err=$work_dir/err
+
+# The documented example, to the byte.
+start_xvfb -screen 0 1600x900x24 -dpi 96
+DISPLAY=$display "$program" >"$out" 2>"$err"
+check "1600x900 at 96 dpi: exit status" 0 "$?"
+check "1600x900 at 96 dpi: the line" \
+    '{ "inch": 19.108569, "screenWidth": 423, "screenHeight": 238 }' "$(cat "$out")"
+check "1600x900 at 96 dpi: nothing on standard error" "" "$(cat "$err")"
+DISPLAY=$display "$program" and some arguments >"$out"
+check "1600x900 at 96 dpi: arguments change nothing" \
+    '{ "inch": 19.108569, "screenWidth": 423, "screenHeight": 238 }' "$(cat "$out")"
+
+# Other geometries and resolutions: the program agrees with xdpyinfo.
+for server in "1024x768x24 -dpi 96" "3840x2160x24 -dpi 96" "1920x1080x24 -dpi 144" \
+    "640x480x8 -dpi 50"; do
+    read -r geometry options <<<"$server"
+    # shellcheck disable=SC2086 # the options are separate words
+    start_xvfb -screen 0 "$geometry" $options
+    read -r width height <<<"$(xdpyinfo_size "$display")"
+    check "$server: the line for xdpyinfo's ${width}x${height} mm" \
+        "$(report_line "$width" "$height")" "$(DISPLAY=$display "$program")"
+done
+
+# Two screens: the display name chooses the screen, as for any X client.
+start_xvfb -screen 0 1600x900x24 -dpi 96 -screen 1 800x600x24 -dpi 96
+check "screen 1 of two" "$(report_line 212 159)" "$(DISPLAY=$display.1 "$program")"
+check "screen 0 of two" "$(report_line 423 238)" "$(DISPLAY=$display.0 "$program")"
+
+# A server that wants a cookie we do not have: libxcb writes its refusal to standard
+# error; the program keeps it off ours and reports no screen.
+cookie_file=$work_dir/cookies
+start_xvfb -auth "$cookie_file" -screen 0 1280x1024x24 -dpi 96
+xauth -f "$cookie_file" add "$display" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" 2>/dev/null
+XAUTHORITY=$work_dir/none DISPLAY=$display "$program" >"$out" 2>"$err"
+check "refused: exit status" 0 "$?"
+check "refused: the zeros line" '{ "inch": 0.000000, "screenWidth": 0, "screenHeight": 0 }' \
+    "$(cat "$out")"
+check "refused: nothing on standard error" "" "$(cat "$err")"
+XAUTHORITY=$cookie_file DISPLAY=$display "$program" >"$out" 2>"$err"
+check "with the cookie: the screen" "$(report_line 339 271)" "$(cat "$out")"
+check "with the cookie: nothing on standard error" "" "$(cat "$err")"
+
+# A display name that names no server.
+DISPLAY=":65000" "$program" >"$out" 2>"$err"
+check "no server at that display: the zeros line" \
+    '{ "inch": 0.000000, "screenWidth": 0, "screenHeight": 0 }' "$(cat "$out")"
+check "no server at that display: nothing on standard error" "" "$(cat "$err")"
+
+finish
