@@ -7,6 +7,8 @@
 struct ScreenSize {
     std::int32_t screenWidth;  // millimetres, as the platform reports them
     std::int32_t screenHeight; // millimetres, as the platform reports them
+
+    friend bool operator==(const ScreenSize &, const ScreenSize &) = default;
 };
 
 // The program's fixed conversion factor; every printed diagonal follows from it.

@@ -16,13 +16,16 @@ class SharedLibrary {
 
     bool loaded() const { return handle_ != nullptr; }
 
-    // The named function as a pointer of the declared function's type; null when missing.
-    template <typename Function> Function *function(const char *name) const {
-        if (handle_ == nullptr) {
-            return nullptr;
-        }
-        // POSIX guarantees that a data pointer from dlsym converts to a function pointer.
-        return reinterpret_cast<Function *>(dlsym(handle_, name));
+    // The address of the named symbol; null when it or the library is missing.
+    void *symbol(const char *name) const {
+        return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+    }
+
+    // Points `slot` at the named function, declared with its real type; false when missing.
+    template <typename Function> bool load(Function *&slot, const char *name) const {
+        // POSIX guarantees that an address from dlsym converts to a function pointer.
+        slot = reinterpret_cast<Function *>(symbol(name));
+        return slot != nullptr;
     }
 
   private:
