@@ -1,5 +1,6 @@
 #include "drm_connectors.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -26,12 +27,29 @@ std::string_view connectorType(std::string_view connector) {
 
 bool isBuiltInType(std::string_view type) {
     constexpr std::array<std::string_view, 4> builtInTypes{"eDP", "LVDS", "DSI", "DPI"};
-    for (const auto builtIn : builtInTypes) {
-        if (type == builtIn) {
-            return true;
-        }
+    return std::ranges::any_of(builtInTypes,
+                               [&](std::string_view builtIn) { return type == builtIn; });
+}
+
+// The run of digits at `position`, without leading zeros (but one); moves past the run.
+std::string_view takeNumber(std::string_view text, std::size_t &position) {
+    const std::size_t start = position;
+    while (position < text.size() && isDigit(text[position])) {
+        ++position;
     }
-    return false;
+    std::string_view run = text.substr(start, position - start);
+    while (run.size() > 1 && run.front() == '0') {
+        run.remove_prefix(1);
+    }
+    return run;
+}
+
+// Numbers without leading zeros: the longer is the larger, else the digits decide.
+int compareNumbers(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return a.size() < b.size() ? -1 : 1;
+    }
+    return a.compare(b);
 }
 
 // Negative, zero or positive as `a` sorts before, with or after `b`, reading runs of digits
@@ -41,33 +59,12 @@ int compareNaturally(std::string_view a, std::string_view b) {
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
         if (isDigit(a[i]) && isDigit(b[j])) {
-            const std::size_t startA = i;
-            const std::size_t startB = j;
-            while (i < a.size() && isDigit(a[i])) {
-                ++i;
-            }
-            while (j < b.size() && isDigit(b[j])) {
-                ++j;
-            }
-            // Without leading zeros, the longer run is the larger number.
-            std::string_view runA = a.substr(startA, i - startA);
-            std::string_view runB = b.substr(startB, j - startB);
-            while (runA.size() > 1 && runA.front() == '0') {
-                runA.remove_prefix(1);
-            }
-            while (runB.size() > 1 && runB.front() == '0') {
-                runB.remove_prefix(1);
-            }
-            if (runA.size() != runB.size()) {
-                return runA.size() < runB.size() ? -1 : 1;
-            }
-            if (const int order = runA.compare(runB); order != 0) {
+            if (const int order = compareNumbers(takeNumber(a, i), takeNumber(b, j)); order != 0) {
                 return order;
             }
+        } else if (a[i] != b[j]) {
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
         } else {
-            if (a[i] != b[j]) {
-                return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
-            }
             ++i;
             ++j;
         }

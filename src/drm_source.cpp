@@ -12,7 +12,7 @@
 namespace {
 
 // Only the 128-byte base block is used; this bounds what a broken or hostile file costs.
-constexpr std::size_t edidReadLimit = 32 * 1024;
+constexpr std::size_t edidReadLimit = std::size_t{32} * 1024;
 
 std::vector<DrmConnector> listConnectors(const std::string &folder) {
     std::vector<DrmConnector> connectors;

@@ -5,7 +5,7 @@
 
 class SharedLibrary {
   public:
-    explicit SharedLibrary(const char *soname) : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {}
+    explicit SharedLibrary(const char *soname) : handle_(dlopen(soname, RTLD_LAZY | RTLD_LOCAL)) {}
     ~SharedLibrary() {
         if (handle_ != nullptr) {
             dlclose(handle_);

@@ -1,5 +1,6 @@
 #include "size_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <utility>
@@ -15,13 +16,11 @@ bool isPlaceholderSize(std::int64_t width, std::int64_t height) {
         {1600, 900},
         {1600, 1000},
     }};
-    for (const auto &[long_side, short_side] : placeholders) {
-        if ((width == long_side && height == short_side) ||
-            (width == short_side && height == long_side)) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(placeholders, [&](const auto &placeholder) {
+        const auto [longSide, shortSide] = placeholder;
+        return (width == longSide && height == shortSide) ||
+               (width == shortSide && height == longSide);
+    });
 }
 
 bool isKnownSize(std::int64_t width, std::int64_t height) {

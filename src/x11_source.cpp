@@ -8,8 +8,12 @@
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -45,6 +49,8 @@ struct XcbRandr {
     decltype(xcb_randr_get_screen_resources_current_outputs) *resourcesOutputs = nullptr;
     decltype(xcb_randr_get_screen_resources_current_outputs_length) *resourcesOutputsLength =
         nullptr;
+    decltype(xcb_randr_get_screen_resources_current_crtcs) *resourcesCrtcs = nullptr;
+    decltype(xcb_randr_get_screen_resources_current_crtcs_length) *resourcesCrtcsLength = nullptr;
     decltype(xcb_randr_get_output_primary) *getOutputPrimary = nullptr;
     decltype(xcb_randr_get_output_primary_reply) *getOutputPrimaryReply = nullptr;
     decltype(xcb_randr_get_output_info) *getOutputInfo = nullptr;
@@ -61,6 +67,9 @@ struct XcbRandr {
                library.load(resourcesOutputs, "xcb_randr_get_screen_resources_current_outputs") &&
                library.load(resourcesOutputsLength,
                             "xcb_randr_get_screen_resources_current_outputs_length") &&
+               library.load(resourcesCrtcs, "xcb_randr_get_screen_resources_current_crtcs") &&
+               library.load(resourcesCrtcsLength,
+                            "xcb_randr_get_screen_resources_current_crtcs_length") &&
                library.load(getOutputPrimary, "xcb_randr_get_output_primary") &&
                library.load(getOutputPrimaryReply, "xcb_randr_get_output_primary_reply") &&
                library.load(getOutputInfo, "xcb_randr_get_output_info") &&
@@ -118,78 +127,116 @@ class XcbConnection {
     int defaultScreen_ = 0;
 };
 
-bool hasRandr13(const Xcb &xcb, const XcbRandr &randr, xcb_connection_t *connection) {
+bool hasRandrExtension(const Xcb &xcb, const XcbRandr &randr, xcb_connection_t *connection) {
     const xcb_query_extension_reply_t *extension = xcb.getExtensionData(connection, randr.id);
-    if (extension == nullptr || extension->present == 0) {
-        return false;
-    }
-    const Reply<xcb_randr_query_version_reply_t> version(
-        randr.queryVersionReply(connection, randr.queryVersion(connection, 1, 3), nullptr));
-    return version != nullptr && (version->major_version > 1 ||
-                                  (version->major_version == 1 && version->minor_version >= 3));
+    return extension != nullptr && extension->present != 0;
 }
 
-// Every output of the screen with what the monitor choice needs; the requests are all sent
-// before the first reply is awaited, so the server answers them in one round trip each.
+struct CrtcRotation {
+    xcb_randr_crtc_t crtc;
+    std::uint16_t rotation;
+};
+
+// The rotation of each CRTC that answered its request.
+std::vector<CrtcRotation>
+crtcRotations(const XcbRandr &randr, xcb_connection_t *connection,
+              std::span<const xcb_randr_crtc_t> crtcs,
+              const std::vector<xcb_randr_get_crtc_info_cookie_t> &cookies) {
+    std::vector<CrtcRotation> rotations;
+    rotations.reserve(crtcs.size());
+    for (std::size_t i = 0; i < crtcs.size(); ++i) {
+        const Reply<xcb_randr_get_crtc_info_reply_t> crtc(
+            randr.getCrtcInfoReply(connection, cookies[i], nullptr));
+        if (crtc != nullptr) {
+            rotations.push_back({crtcs[i], crtc->rotation});
+        }
+    }
+    return rotations;
+}
+
+// Every output of the screen with what the monitor choice needs, in two round trips: the
+// version with the screen's resources and primary output, then every output and CRTC at once.
+// Empty when the server's RandR is older than 1.3.
 std::vector<RandrOutput> randrOutputs(const XcbRandr &randr, xcb_connection_t *connection,
                                       xcb_window_t root) {
+    const auto versionCookie = randr.queryVersion(connection, 1, 3);
     const auto resourcesCookie = randr.getResources(connection, root);
     const auto primaryCookie = randr.getOutputPrimary(connection, root);
+    const Reply<xcb_randr_query_version_reply_t> version(
+        randr.queryVersionReply(connection, versionCookie, nullptr));
+    // Before 1.3 the two other requests fail; their replies are then empty.
     const Reply<xcb_randr_get_screen_resources_current_reply_t> resources(
         randr.getResourcesReply(connection, resourcesCookie, nullptr));
     const Reply<xcb_randr_get_output_primary_reply_t> primary(
         randr.getOutputPrimaryReply(connection, primaryCookie, nullptr));
-    if (resources == nullptr) {
+    const bool atLeast13 =
+        version != nullptr && (version->major_version > 1 ||
+                               (version->major_version == 1 && version->minor_version >= 3));
+    if (!atLeast13 || resources == nullptr) {
         return {};
     }
-    const xcb_randr_output_t *ids = randr.resourcesOutputs(resources.get());
-    const int count = randr.resourcesOutputsLength(resources.get());
-    if (ids == nullptr || count <= 0) {
+    const xcb_randr_output_t *outputIds = randr.resourcesOutputs(resources.get());
+    const int outputCount = randr.resourcesOutputsLength(resources.get());
+    const xcb_randr_crtc_t *crtcIds = randr.resourcesCrtcs(resources.get());
+    const int crtcCount = randr.resourcesCrtcsLength(resources.get());
+    if (outputIds == nullptr || outputCount <= 0) {
         return {};
     }
+    const auto outputs = std::span(outputIds, static_cast<std::size_t>(outputCount));
+    const auto crtcs = crtcIds != nullptr && crtcCount > 0
+                           ? std::span(crtcIds, static_cast<std::size_t>(crtcCount))
+                           : std::span<const xcb_randr_crtc_t>();
     const xcb_timestamp_t timestamp = resources->config_timestamp;
 
-    std::vector<xcb_randr_get_output_info_cookie_t> infoCookies;
-    for (int i = 0; i < count; ++i) {
-        infoCookies.push_back(randr.getOutputInfo(connection, ids[i], timestamp));
+    std::vector<xcb_randr_get_output_info_cookie_t> outputCookies;
+    outputCookies.reserve(outputs.size());
+    for (const xcb_randr_output_t output : outputs) {
+        outputCookies.push_back(randr.getOutputInfo(connection, output, timestamp));
     }
-    std::vector<Reply<xcb_randr_get_output_info_reply_t>> infos;
     std::vector<xcb_randr_get_crtc_info_cookie_t> crtcCookies;
-    for (const auto &cookie : infoCookies) {
-        infos.emplace_back(randr.getOutputInfoReply(connection, cookie, nullptr));
-        const auto &info = infos.back();
-        const bool active = info != nullptr && info->connection == XCB_RANDR_CONNECTION_CONNECTED &&
-                            info->crtc != XCB_NONE;
-        crtcCookies.push_back(active ? randr.getCrtcInfo(connection, info->crtc, timestamp)
-                                     : xcb_randr_get_crtc_info_cookie_t{0});
+    crtcCookies.reserve(crtcs.size());
+    for (const xcb_randr_crtc_t crtc : crtcs) {
+        crtcCookies.push_back(randr.getCrtcInfo(connection, crtc, timestamp));
     }
 
-    std::vector<RandrOutput> outputs;
-    for (std::size_t i = 0; i < infos.size(); ++i) {
-        const auto &info = infos[i];
+    const std::vector<CrtcRotation> rotations =
+        crtcRotations(randr, connection, crtcs, crtcCookies);
+    const auto rotationOf = [&](xcb_randr_crtc_t crtc) -> std::optional<std::uint16_t> {
+        const auto found = std::ranges::find(rotations, crtc, &CrtcRotation::crtc);
+        return found != rotations.end() ? std::optional(found->rotation) : std::nullopt;
+    };
+
+    constexpr auto quarterTurns = XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270;
+    std::vector<RandrOutput> described;
+    described.reserve(outputs.size());
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const Reply<xcb_randr_get_output_info_reply_t> info(
+            randr.getOutputInfoReply(connection, outputCookies[i], nullptr));
         if (info == nullptr) {
             continue;
         }
-        Reply<xcb_randr_get_crtc_info_reply_t> crtc;
-        if (crtcCookies[i].sequence != 0) {
-            crtc.reset(randr.getCrtcInfoReply(connection, crtcCookies[i], nullptr));
-        }
-        const auto quarterTurns = XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270;
-        outputs.push_back({
+        const auto rotation =
+            info->crtc != XCB_NONE ? rotationOf(info->crtc) : std::optional<std::uint16_t>();
+        described.push_back({
             .connected = info->connection == XCB_RANDR_CONNECTION_CONNECTED,
-            .hasCrtc = info->crtc != XCB_NONE && crtc != nullptr,
-            .primary = primary != nullptr && primary->output == ids[i],
-            .quarterTurn = crtc != nullptr && (crtc->rotation & quarterTurns) != 0,
+            .hasCrtc = rotation.has_value(),
+            .primary = primary != nullptr && primary->output == outputs[i],
+            .quarterTurn = rotation.has_value() && (*rotation & quarterTurns) != 0,
             .mmWidth = info->mm_width,
             .mmHeight = info->mm_height,
         });
     }
-    return outputs;
+    return described;
 }
 
 } // namespace
 
 std::optional<ScreenSize> x11ScreenSize() {
+    // Without a display name libxcb cannot connect anywhere; loading it would only cost time.
+    const char *displayName = std::getenv("DISPLAY");
+    if (displayName == nullptr || *displayName == '\0') {
+        return std::nullopt;
+    }
     const SharedLibrary xcbLibrary("libxcb.so.1");
     Xcb xcb;
     if (!xcb.load(xcbLibrary)) {
@@ -208,7 +255,7 @@ std::optional<ScreenSize> x11ScreenSize() {
     if (screen == nullptr) {
         return std::nullopt;
     }
-    if (randrLoaded && hasRandr13(xcb, randr, connection.get())) {
+    if (randrLoaded && hasRandrExtension(xcb, randr, connection.get())) {
         const std::vector<RandrOutput> outputs =
             randrOutputs(randr, connection.get(), screen->root);
         if (const auto monitor = chosenMonitorSize(outputs)) {

@@ -54,7 +54,7 @@ require_tool() {
 start_xvfb() {
     local fifo="$work_dir/displayfd.$RANDOM"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -nolisten tcp "$@" 3>"$fifo" >"$work_dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -nolisten tcp -noreset "$@" 3>"$fifo" >"$work_dir/xvfb.log" 2>&1 &
     server_pids+=("$!")
     local number=""
     read -r -t 20 number <"$fifo" || true
