@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building (`build`) or building and testing (`test`) needs.
-# Run it as root, or with sudo.
+# Installs the Debian packages that building (`build`), building and testing (`test`), or the
+# benchmark (`bench`) needs. Run it as root, or with sudo.
 set -euo pipefail
 
 build_packages=(cmake g++ make libxcb1-dev libxcb-randr0-dev)
@@ -13,13 +13,18 @@ test_packages=(
     edid-decode                 # cross-checks the EDID parser
     util-linux                  # unshare, for the DRM check's private /sys/class
     clang libclang-rt-14-dev    # the EDID fuzzer (libFuzzer)
+    clang-format clang-tidy     # layout and lint gates
+    mandoc                      # lints the man page
+    dpkg-dev unzip man-db       # builds, unpacks and reads the packages
 )
+bench_packages=(hyperfine xvfb x11-utils x11-xserver-utils jq gcc time)
 
 case "${1:-}" in
 build) packages=("${build_packages[@]}") ;;
 test) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
+bench) packages=("${build_packages[@]}" "${bench_packages[@]}") ;;
 *)
-    echo "usage: $0 build|test" >&2
+    echo "usage: $0 build|test|bench" >&2
     exit 2
     ;;
 esac

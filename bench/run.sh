@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Measures screen-size against the floor of starting a process, and against xrandr and
+# xdpyinfo asking the same Xvfb server; writes the figures to bench/RESULTS.md.
+# usage: bench/run.sh [BUILD_DIR]     (default: build, configured and built when missing)
+# BENCH_RUNS sets the runs of each measurement (default 300).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=${1:-$root/build}
+runs=${BENCH_RUNS:-300}
+
+for tool in hyperfine:hyperfine Xvfb:xvfb xrandr:x11-xserver-utils xdpyinfo:x11-utils \
+    jq:jq cc:gcc /usr/bin/time:time; do
+    command -v "${tool%%:*}" >/dev/null || {
+        echo "bench: ${tool%%:*} not found; install the Debian package ${tool#*:}" >&2
+        exit 1
+    }
+done
+
+program=$build/screen-size
+if [ ! -x "$program" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build" --target screen-size
+fi
+out=$here/out
+mkdir -p "$out"
+cc -O2 -o "$out/floor" "$here/floor.c"
+cc -O2 -Wall -Wextra -o "$out/cpu_time" "$here/cpu_time.c"
+cc -O2 -o "$out/xcb_floor" "$here/xcb_floor.c"
+
+# The median of one command in a hyperfine export, in milliseconds.
+median_ms() { jq -r --arg c "$2" '.results[] | select(.command == $c) | .median * 1000' "$1"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+fixed() { awk -v a="$1" 'BEGIN { printf "%.2f", a }'; }
+verdict() { awk -v v="$1" -v limit="$2" 'BEGIN { print (v <= limit ? "met" : "missed") }'; }
+
+# No display: only the start-up of the program against the floor.
+env -u DISPLAY hyperfine -N --warmup 30 --runs "$runs" --export-json "$out/no-display.json" \
+    "$out/floor" "$program" >"$out/no-display.txt"
+floor_wall=$(median_ms "$out/no-display.json" "$out/floor")
+alone_wall=$(median_ms "$out/no-display.json" "$program")
+
+# One Xvfb server for every X client. Without -noreset the server starts itself anew each
+# time its last client leaves, for about 100 ms of its own work that the next client,
+# whoever it is, would wait on.
+fifo=$out/displayfd
+rm -f "$fifo" && mkfifo "$fifo"
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1920x1080x24 -dpi 96 3>"$fifo" \
+    >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -f "$fifo"' EXIT
+read -r number <"$fifo"
+export DISPLAY=:$number
+
+clients=("$program" "xrandr --current" "xrandr --listmonitors" "xdpyinfo")
+hyperfine -N --warmup 30 --runs "$runs" --export-json "$out/x11.json" "${clients[@]}" \
+    >"$out/x11.txt"
+declare -A wall cpu
+# CPU time from the kernel's accounting of each run; the clients take turns.
+mapfile -t cpu_medians < <("$out/cpu_time" "$runs" "${clients[@]}" "$out/xcb_floor")
+xcb_floor_cpu=${cpu_medians[${#clients[@]}]}
+for i in "${!clients[@]}"; do
+    wall[${clients[$i]}]=$(median_ms "$out/x11.json" "${clients[$i]}")
+    cpu[${clients[$i]}]=${cpu_medians[$i]}
+done
+fastest_tool=$(printf '%s\n' "${wall[xrandr --current]}" "${wall[xrandr --listmonitors]}" \
+    "${wall[xdpyinfo]}" | sort -g | head -n 1)
+
+# Peak resident memory, the largest of a few runs, without and with a display.
+peak_kib=0
+for _ in 1 2 3 4 5; do
+    for display in "" "$DISPLAY"; do
+        kib=$(DISPLAY=$display /usr/bin/time -f %M "$program" 2>&1 >/dev/null)
+        [ "$kib" -gt "$peak_kib" ] && peak_kib=$kib
+    done
+done
+
+cpu_model=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)
+start_ratio=$(ratio "$alone_wall" "$floor_wall")
+wall_ratio=$(ratio "${wall[$program]}" "$fastest_tool")
+cpu_ratio=$(ratio "${cpu[$program]}" "${cpu[xrandr --current]}")
+peak_mib=$(awk -v k="$peak_kib" 'BEGIN { printf "%.2f", k / 1024 }')
+
+{
+    echo "# Benchmark results"
+    echo
+    echo "Measured by \`bench/run.sh\` on $(date -u +%Y-%m-%d), $(nproc) cores of $cpu_model,"
+    echo "$runs runs of each measurement; times are medians."
+    echo
+    echo "| target | figure | limit | verdict |"
+    echo "|---|---|---|---|"
+    echo "| no display: wall time against a program that only exits | $start_ratio x | 1.5 x | $(verdict "$start_ratio" 1.5) |"
+    echo "| Xvfb: wall time against the fastest of the three tools | $wall_ratio x | 1.0 x | $(verdict "$wall_ratio" 1.0) |"
+    echo "| Xvfb: CPU time against \`xrandr --current\` | $cpu_ratio x | 0.7 x | $(verdict "$cpu_ratio" 0.7) |"
+    echo "| peak resident memory of one run | $peak_mib MiB | 4 MiB | $(verdict "$peak_kib" 4095) |"
+    echo
+    echo "## No display"
+    echo
+    echo "| command | wall time (ms) |"
+    echo "|---|---|"
+    echo "| a program that only exits | $(fixed "$floor_wall") |"
+    echo "| screen-size | $(fixed "$alone_wall") |"
+    echo
+    echo "## One Xvfb server (1920x1080, 96 dpi)"
+    echo
+    echo "| command | wall time (ms) | CPU time, user + system (ms) |"
+    echo "|---|---|---|"
+    for client in "${clients[@]}"; do
+        name=$client
+        [ "$client" == "$program" ] && name=screen-size
+        echo "| \`$name\` | $(fixed "${wall[$client]}") | $(fixed "${cpu[$client]}") |"
+    done
+    echo "| a client that only loads libxcb, connects and leaves | | $(fixed "$xcb_floor_cpu") |"
+    echo
+    echo "The last row is the floor of any program that loads the X client library at run time:"
+    echo "$(ratio "$xcb_floor_cpu" "${cpu[xrandr --current]}") x the CPU time of \`xrandr --current\` here."
+} >"$here/RESULTS.md"
+cat "$here/RESULTS.md"
