@@ -1,5 +1,6 @@
 #include "x11_source.h"
 
+#include "bounded_call.h"
 #include "monitor_choice.h"
 #include "shared_library.h"
 #include "size_rules.h"
@@ -17,6 +18,10 @@
 #include <vector>
 
 namespace {
+
+// How long the program waits for the X display: a local server answers in milliseconds, a
+// remote one in well under a second; one that accepted us and then went silent never does.
+constexpr std::chrono::milliseconds x11AnswerLimit{5000};
 
 // The libxcb functions the program calls, looked up at run time.
 struct Xcb {
@@ -89,8 +94,6 @@ template <typename ReplyType> using Reply = std::unique_ptr<ReplyType, FreeReply
 class XcbConnection {
   public:
     explicit XcbConnection(const Xcb &xcb) : xcb_(xcb) {
-        // When the server refuses us, libxcb writes the server's reason to standard error.
-        const StderrSilencer silencer;
         connection_ = xcb_.connect(nullptr, &defaultScreen_);
     }
     ~XcbConnection() {
@@ -229,14 +232,8 @@ std::vector<RandrOutput> randrOutputs(const XcbRandr &randr, xcb_connection_t *c
     return described;
 }
 
-} // namespace
-
-std::optional<ScreenSize> x11ScreenSize() {
-    // Without a display name libxcb cannot connect anywhere; loading it would only cost time.
-    const char *displayName = std::getenv("DISPLAY");
-    if (displayName == nullptr || *displayName == '\0') {
-        return std::nullopt;
-    }
+// Everything the X display says of the screen's size, from loading libxcb to disconnecting.
+std::optional<ScreenSize> askX11() {
     const SharedLibrary xcbLibrary("libxcb.so.1");
     Xcb xcb;
     if (!xcb.load(xcbLibrary)) {
@@ -266,4 +263,18 @@ std::optional<ScreenSize> x11ScreenSize() {
         return ScreenSize{screen->width_in_millimeters, screen->height_in_millimeters};
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ScreenSize> x11ScreenSize() {
+    // Without a display name libxcb cannot connect anywhere; loading it would only cost time.
+    const char *displayName = std::getenv("DISPLAY");
+    if (displayName == nullptr || *displayName == '\0') {
+        return std::nullopt;
+    }
+    // When the server refuses us, libxcb writes the server's reason to standard error. The
+    // silencer stays here, so that standard error comes back even if the server never answers.
+    const StderrSilencer silencer;
+    return callWithin(x11AnswerLimit, askX11);
 }

@@ -137,4 +137,24 @@ connector card0-eDP-1 connected "$dumps/auo-b154ew01.bin"
 run_program DISPLAY="$display"
 check "an X display answers: its size, not the connector's" "$(report_line 423 238)" "$output"
 
+# run_without LIBRARY [ENV...]: run_program with LIBRARY hidden from the dynamic loader.
+run_without() {
+    local library
+    library=$(readlink -f "$(ldconfig -p | sed -n "s/^\s*$1 (libc6,x86-64) => //p" | head -n 1)")
+    [ -f "$library" ] || skip_or_fail "$1 is not installed here"
+    shift
+    output=$(unshare --mount --propagation private sh -c \
+        'mount --bind /dev/null "$1" && mount --bind "$2" /sys/class && shift 2 && exec "$@"' sh \
+        "$library" "$tree" env -u DISPLAY "$@" timeout 10 "$program" 2>"$work_dir/err")
+    status=$?
+    errors=$(cat "$work_dir/err")
+}
+
+run_without libxcb.so.1 DISPLAY="$display"
+check "no X client library: the connector's size" "$(report_line 331 207)" "$output"
+check "no X client library: exit 0, nothing on standard error" "0 ''" "$status '$errors'"
+run_without libxcb-randr.so.0 DISPLAY="$display"
+check "no RandR library: the X screen's size" "$(report_line 423 238)" "$output"
+check "no RandR library: exit 0, nothing on standard error" "0 ''" "$status '$errors'"
+
 finish

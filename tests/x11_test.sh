@@ -51,6 +51,27 @@ XAUTHORITY=$cookie_file DISPLAY=$display "$program" >"$out" 2>"$err"
 check "with the cookie: the screen" "$(report_line 339 271)" "$(cat "$out")"
 check "with the cookie: nothing on standard error" "" "$(cat "$err")"
 
+# A server that accepts the connection and then never answers (stopped): the program gives
+# up on it after its limit and reports what it knows without a display.
+start_xvfb -screen 0 1600x900x24 -dpi 96
+stopped=${server_pids[-1]}
+kill -STOP "$stopped"
+started=$SECONDS
+DISPLAY=$display timeout 30 "$program" >"$out" 2>"$err"
+status=$?
+waited=$((SECONDS - started))
+kill -CONT "$stopped"
+check "a silent server: exit status 0, no hang" 0 "$status"
+check "a silent server: the line without a display" "$(env -u DISPLAY "$program")" "$(cat "$out")"
+check "a silent server: nothing on standard error" "" "$(cat "$err")"
+check "a silent server: given up on within 10 s" yes "$([ "$waited" -le 10 ] && echo yes)"
+
+# Standard output closed while a display answers: the X connection must not take its place.
+DISPLAY=$display "$program" >&- 2>"$err"
+check "standard output closed, with a display: exit status 1" 1 "$?"
+check "standard output closed, with a display: the reason" \
+    "screen-size: write error: Bad file descriptor" "$(cat "$err")"
+
 # A display name that names no server.
 DISPLAY=":65000" "$program" >"$out" 2>"$err"
 check "no server at that display: the zeros line" \
