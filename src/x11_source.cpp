@@ -1,9 +1,9 @@
 #include "x11_source.h"
 
-#include "bounded_call.h"
 #include "monitor_choice.h"
 #include "shared_library.h"
 #include "size_rules.h"
+#include "socket_deadline.h"
 #include "stderr_silencer.h"
 
 #include <xcb/randr.h>
@@ -32,6 +32,7 @@ struct Xcb {
     decltype(xcb_setup_roots_iterator) *setupRootsIterator = nullptr;
     decltype(xcb_screen_next) *screenNext = nullptr;
     decltype(xcb_get_extension_data) *getExtensionData = nullptr;
+    decltype(xcb_get_file_descriptor) *getFileDescriptor = nullptr;
 
     bool load(const SharedLibrary &library) {
         return library.load(connect, "xcb_connect") &&
@@ -40,7 +41,8 @@ struct Xcb {
                library.load(getSetup, "xcb_get_setup") &&
                library.load(setupRootsIterator, "xcb_setup_roots_iterator") &&
                library.load(screenNext, "xcb_screen_next") &&
-               library.load(getExtensionData, "xcb_get_extension_data");
+               library.load(getExtensionData, "xcb_get_extension_data") &&
+               library.load(getFileDescriptor, "xcb_get_file_descriptor");
     }
 };
 
@@ -233,7 +235,7 @@ std::vector<RandrOutput> randrOutputs(const XcbRandr &randr, xcb_connection_t *c
 }
 
 // Everything the X display says of the screen's size, from loading libxcb to disconnecting.
-std::optional<ScreenSize> askX11() {
+std::optional<ScreenSize> askX11(SocketDeadline &deadline) {
     const SharedLibrary xcbLibrary("libxcb.so.1");
     Xcb xcb;
     if (!xcb.load(xcbLibrary)) {
@@ -248,6 +250,7 @@ std::optional<ScreenSize> askX11() {
     if (!connection.usable()) {
         return std::nullopt;
     }
+    deadline.retarget(xcb.getFileDescriptor(connection.get()));
     const xcb_screen_t *screen = connection.defaultScreen();
     if (screen == nullptr) {
         return std::nullopt;
@@ -273,8 +276,11 @@ std::optional<ScreenSize> x11ScreenSize() {
     if (displayName == nullptr || *displayName == '\0') {
         return std::nullopt;
     }
-    // When the server refuses us, libxcb writes the server's reason to standard error. The
-    // silencer stays here, so that standard error comes back even if the server never answers.
+    // When the server refuses us, libxcb writes the server's reason to standard error.
     const StderrSilencer silencer;
-    return callWithin(x11AnswerLimit, askX11);
+    // libxcb waits for the server without a limit; a server that accepted us and went silent
+    // (stopped, frozen) would hold the program forever. The connection's socket will be the
+    // next free descriptor, as libxcb opens it first.
+    SocketDeadline deadline(nextFreeDescriptor(), x11AnswerLimit);
+    return askX11(deadline);
 }
