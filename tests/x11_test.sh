@@ -60,7 +60,15 @@ started=$SECONDS
 DISPLAY=$display timeout 30 "$program" >"$out" 2>"$err"
 status=$?
 waited=$((SECONDS - started))
+# Again with SIGALRM ignored and blocked by the parent, as a shell or service may leave it.
+DISPLAY=$display timeout 30 bash -c "trap '' ALRM; exec perl -MPOSIX -e \
+    'sigprocmask(SIG_BLOCK, POSIX::SigSet->new(SIGALRM)); exec @ARGV' \"\$0\"" "$program" \
+    >"$work_dir/out2" 2>&1
+status2=$?
 kill -CONT "$stopped"
+check "a silent server, SIGALRM ignored and blocked: exit status 0, no hang" 0 "$status2"
+check "a silent server, SIGALRM ignored and blocked: the line" "$(env -u DISPLAY "$program")" \
+    "$(cat "$work_dir/out2")"
 check "a silent server: exit status 0, no hang" 0 "$status"
 check "a silent server: the line without a display" "$(env -u DISPLAY "$program")" "$(cat "$out")"
 check "a silent server: nothing on standard error" "" "$(cat "$err")"
