@@ -5,6 +5,7 @@
 
 class SharedLibrary {
   public:
+    // Bound lazily: only the few functions the program calls are ever resolved.
     explicit SharedLibrary(const char *soname) : handle_(dlopen(soname, RTLD_LAZY | RTLD_LOCAL)) {}
     ~SharedLibrary() {
         if (handle_ != nullptr) {
