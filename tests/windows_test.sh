@@ -37,6 +37,10 @@ for geometry in 1600x900x24 1280x1024x24; do
         "$(printf '%s\n' "$expected" | od -c)" "$(od -c <"$work_dir/out")"
     DISPLAY=$display "$wine" "$program" extra arguments >"$work_dir/out" 2>/dev/null
     check "$geometry: arguments change nothing" "$expected" "$(cat "$work_dir/out")"
+    DISPLAY=$display "$wine" "$program" >/dev/full 2>"$work_dir/err"
+    check "$geometry: a full device: exit status 1" 1 "$?"
+    check "$geometry: a full device: the reason on standard error" yes \
+        "$(grep -q '^screen-size: write error: .' "$work_dir/err" && echo yes)"
     WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -k 2>/dev/null
 done
 finish
