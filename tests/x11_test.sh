@@ -47,6 +47,10 @@ check "refused: exit status" 0 "$?"
 check "refused: the zeros line" '{ "inch": 0.000000, "screenWidth": 0, "screenHeight": 0 }' \
     "$(cat "$out")"
 check "refused: nothing on standard error" "" "$(cat "$err")"
+XAUTHORITY=$work_dir/none DISPLAY=$display "$program" >"$out" 2>&-
+check "refused, standard error closed: exit status" 0 "$?"
+check "refused, standard error closed: the zeros line" \
+    '{ "inch": 0.000000, "screenWidth": 0, "screenHeight": 0 }' "$(cat "$out")"
 XAUTHORITY=$cookie_file DISPLAY=$display "$program" >"$out" 2>"$err"
 check "with the cookie: the screen" "$(report_line 339 271)" "$(cat "$out")"
 check "with the cookie: nothing on standard error" "" "$(cat "$err")"
