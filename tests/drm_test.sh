@@ -38,10 +38,13 @@ connector() {
 }
 
 # run_program [ENV...]: the program with the fixture tree as /sys/class, no display unless
-# given; sets `output`, `errors` and `status`.
+# given, and the file named by `hidden` (when set) hidden behind an empty one; sets `output`,
+# `errors` and `status`.
+hidden=""
 run_program() {
-    output=$(unshare --mount --propagation private sh -c \
-        'mount --bind "$1" /sys/class && shift && exec "$@"' sh "$tree" \
+    output=$(unshare --mount --propagation private sh -c '
+        if [ -n "$1" ]; then mount --bind /dev/null "$1" || exit 1; fi
+        mount --bind "$2" /sys/class && shift 2 && exec "$@"' sh "$hidden" "$tree" \
         env -u DISPLAY "$@" timeout 10 "$program" 2>"$work_dir/err")
     status=$?
     errors=$(cat "$work_dir/err")
@@ -139,15 +142,11 @@ check "an X display answers: its size, not the connector's" "$(report_line 423 2
 
 # run_without LIBRARY [ENV...]: run_program with LIBRARY hidden from the dynamic loader.
 run_without() {
-    local library
-    library=$(readlink -f "$(ldconfig -p | sed -n "s/^\s*$1 (libc6,x86-64) => //p" | head -n 1)")
-    [ -f "$library" ] || skip_or_fail "$1 is not installed here"
+    hidden=$(readlink -f "$(ldconfig -p | sed -n "s/^\s*$1 (libc6,x86-64) => //p" | head -n 1)")
+    [ -f "$hidden" ] || skip_or_fail "$1 is not installed here"
     shift
-    output=$(unshare --mount --propagation private sh -c \
-        'mount --bind /dev/null "$1" && mount --bind "$2" /sys/class && shift 2 && exec "$@"' sh \
-        "$library" "$tree" env -u DISPLAY "$@" timeout 10 "$program" 2>"$work_dir/err")
-    status=$?
-    errors=$(cat "$work_dir/err")
+    run_program "$@"
+    hidden=""
 }
 
 run_without libxcb.so.1 DISPLAY="$display"
