@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-std::vector<std::uint8_t> makeEdidBlock(const EdidBlockSpec &spec) {
+std::vector<std::uint8_t> makeEdidBlock(const EdidBlockSizes &sizes) {
     std::vector<std::uint8_t> edid(128, 0);
     const std::uint8_t header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
     std::copy(std::begin(header), std::end(header), edid.begin());
@@ -11,14 +11,14 @@ std::vector<std::uint8_t> makeEdidBlock(const EdidBlockSpec &spec) {
     edid[0x12] = 1; // EDID 1.4
     edid[0x13] = 4;
     edid[0x14] = 0xA5; // digital, 8 bits per colour, DisplayPort
-    edid[0x15] = spec.widthCentimetres;
-    edid[0x16] = spec.heightCentimetres;
+    edid[0x15] = sizes.widthCentimetres;
+    edid[0x16] = sizes.heightCentimetres;
     edid[0x17] = 120; // gamma 2.2
     edid[0x18] = 0x06;
     std::fill(edid.begin() + 0x26, edid.begin() + 0x36, 0x01); // no standard timings
 
     const auto timing = edid.begin() + 0x36;
-    if (spec.detailedTiming) {
+    if (sizes.detailedTiming) {
         // 1920x1080 at 60 Hz, 148.5 MHz, with the requested image size.
         const std::uint8_t descriptor[18] = {
             0x02,
@@ -33,10 +33,10 @@ std::vector<std::uint8_t> makeEdidBlock(const EdidBlockSpec &spec) {
             0x2C,
             0x45,
             0x00,
-            static_cast<std::uint8_t>(spec.timingWidthMillimetres & 0xFF),
-            static_cast<std::uint8_t>(spec.timingHeightMillimetres & 0xFF),
-            static_cast<std::uint8_t>((spec.timingWidthMillimetres >> 8 & 0x0F) << 4 |
-                                      (spec.timingHeightMillimetres >> 8 & 0x0F)),
+            static_cast<std::uint8_t>(sizes.timingWidthMillimetres & 0xFF),
+            static_cast<std::uint8_t>(sizes.timingHeightMillimetres & 0xFF),
+            static_cast<std::uint8_t>((sizes.timingWidthMillimetres >> 8 & 0x0F) << 4 |
+                                      (sizes.timingHeightMillimetres >> 8 & 0x0F)),
             0x00,
             0x00,
             0x1E};

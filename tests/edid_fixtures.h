@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct EdidBlockSpec {
+struct EdidBlockSizes {
     std::uint8_t widthCentimetres;
     std::uint8_t heightCentimetres;
     bool detailedTiming; // a pixel clock in the first descriptor; else a display descriptor
@@ -18,7 +18,7 @@ struct EdidBlockSpec {
 };
 
 // A valid 128-byte base block (header, EDID 1.4, checksum) with the given sizes.
-std::vector<std::uint8_t> makeEdidBlock(const EdidBlockSpec &spec);
+std::vector<std::uint8_t> makeEdidBlock(const EdidBlockSizes &sizes);
 
 // Sets the last byte so that the 128 bytes of the base block sum to 0 modulo 256.
 void fixChecksum(std::vector<std::uint8_t> &edid);
