@@ -1,12 +1,11 @@
 #include "edid.h"
 #include "edid_fixtures.h"
+#include "file_bytes.h"
 #include "print_screen_size.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -69,8 +68,7 @@ TEST(EdidBlock, ReadsTheStoredSizes) {
 }
 
 std::vector<std::uint8_t> readDump(const std::string &name) {
-    std::ifstream file(std::string(EDID_DUMPS_DIR) + "/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return readFileStart(std::string(EDID_DUMPS_DIR) + "/" + name, 32 * 1024);
 }
 
 // Real monitors' EDIDs, from the public linuxhw/EDID collection (see tests/edid/README.md).

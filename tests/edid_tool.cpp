@@ -4,11 +4,11 @@
 //                            "cm W H" and "mm W H" (or "mm none"), or "invalid"
 #include "edid.h"
 #include "edid_fixtures.h"
+#include "file_bytes.h"
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,9 +28,7 @@ int writeFixtures(const std::string &folder) {
 }
 
 int readSizes(const char *path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<std::uint8_t> edid{std::istreambuf_iterator<char>(file),
-                                         std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> edid = readFileStart(path, 32 * 1024);
     const auto sizes = readEdidImageSizes(edid);
     if (!sizes) {
         std::puts("invalid");
