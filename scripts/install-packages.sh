@@ -11,7 +11,8 @@ test_packages=(
     g++-mingw-w64-x86-64-posix  # the Windows program
     wine64                      # runs it
     edid-decode                 # cross-checks the EDID parser
-    util-linux                  # unshare, for the DRM check's private /sys/class
+    util-linux                  # unshare and setpriv: private mounts, networks and users
+    iproute2 iptables           # a private network that drops packets
     clang libclang-rt-14-dev    # the EDID fuzzer (libFuzzer)
     clang-format clang-tidy     # layout and lint gates
     mandoc                      # lints the man page

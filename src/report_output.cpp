@@ -8,6 +8,7 @@
 namespace {
 
 int reportWriteError(int reason) {
+    // Standard error is unbuffered: this needs no descriptor but 2 itself.
     std::fprintf(stderr, "screen-size: write error: %s\n",
                  std::strerror(reason != 0 ? reason : EIO));
     return 1;
@@ -16,9 +17,11 @@ int reportWriteError(int reason) {
 } // namespace
 
 int writeReportLine(const std::string &line) {
-#ifdef SIGPIPE
-    // A reader that went away is a write error to report, not a reason to die silently.
+#ifndef _WIN32
+    // A reader that went away, or a file-size limit, is a write error to report, not a reason
+    // to die silently.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     errno = 0;
     if (std::printf("%s", line.c_str()) < 0) {

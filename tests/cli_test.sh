@@ -52,6 +52,19 @@ check "standard output closed: exit status 1" 1 "$?"
 check "standard output closed: the reason" "screen-size: write error: Bad file descriptor" \
     "$(cat "$err")"
 
+# A file-size limit: the line does not fit, which is a write error, not a silent death.
+# Standard error is a pipe here: the limit holds for every file the program writes.
+reason=$(env -u DISPLAY bash -c 'ulimit -f 0 && exec "$0"' "$program" 2>&1 >"$out")
+check "a file-size limit (ulimit -f 0): exit status 1" 1 "$?"
+check "a file-size limit (ulimit -f 0): the reason" "screen-size: write error: File too large" \
+    "$reason"
+
+# No descriptor to spare: the reason still reaches standard error.
+env -u DISPLAY bash -c 'ulimit -n 3 && exec "$0"' "$program" <&- >/dev/full 2>"$err"
+check "ulimit -n 3, standard input closed, a full device: exit status 1" 1 "$?"
+check "ulimit -n 3, standard input closed, a full device: the reason" \
+    "screen-size: write error: No space left on device" "$(cat "$err")"
+
 # A reader that is already gone: the write fails with a broken pipe, reported, not a signal.
 mkfifo "$work_dir/pipe"
 exec 4<>"$work_dir/pipe"

@@ -3,6 +3,7 @@ set -u
 
 work_dir=$(mktemp -d)
 server_pids=()
+fake_sockets=()
 
 cleanup() {
     for pid in "${server_pids[@]}"; do
@@ -10,6 +11,7 @@ cleanup() {
         wait "$pid" 2>/dev/null
     done
     rm -rf "$work_dir"
+    rm -f "${fake_sockets[@]}"
 }
 trap cleanup EXIT
 
@@ -78,4 +80,27 @@ report_line() {
     local inch
     inch=$(awk -v w="$1" -v h="$2" 'BEGIN { printf "%f", sqrt(w * w + h * h) * 0.03937 }')
     printf '{ "inch": %s, "screenWidth": %d, "screenHeight": %d }\n' "$inch" "$1" "$2"
+}
+
+# start_fake_x MODE [EDID_FILE]: starts the tests' fake X server (FAKE_X_SERVER names it) on a
+# free display number, on its unix socket and on loopback TCP; sets `display` to its number.
+start_fake_x() {
+    local number
+    for number in $(seq $((300 + RANDOM % 300)) 999); do
+        [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
+    done
+    local fifo="$work_dir/fake-x.$RANDOM"
+    mkfifo "$fifo"
+    "$FAKE_X_SERVER" "$1" "$number" "${@:2}" >"$fifo" 2>"$work_dir/fake-x.log" &
+    server_pids+=("$!")
+    local ready=""
+    read -r -t 10 ready <"$fifo" || true
+    rm -f "$fifo"
+    if [ "$ready" != ready ]; then
+        echo "FAIL: the fake X server did not start:"
+        cat "$work_dir/fake-x.log"
+        exit 1
+    fi
+    fake_sockets+=("/tmp/.X11-unix/X$number")
+    display=$number
 }
