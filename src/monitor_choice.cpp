@@ -1,8 +1,10 @@
 #include "monitor_choice.h"
 
+#include "edid.h"
 #include "size_rules.h"
 
 #include <algorithm>
+#include <utility>
 
 std::optional<ScreenSize> chosenMonitorSize(std::span<const RandrOutput> outputs) {
     const auto active = [](const RandrOutput &output) {
@@ -17,13 +19,12 @@ std::optional<ScreenSize> chosenMonitorSize(std::span<const RandrOutput> outputs
     if (chosen == outputs.end()) {
         return std::nullopt;
     }
-    std::int64_t width = chosen->mmWidth;
-    std::int64_t height = chosen->mmHeight;
-    if (chosen->quarterTurn) {
-        std::swap(width, height);
+    auto size = edidScreenSize(chosen->edid);
+    if (!size && isKnownSize(chosen->mmWidth, chosen->mmHeight)) {
+        size = toScreenSize(chosen->mmWidth, chosen->mmHeight);
     }
-    if (!isKnownSize(width, height)) {
-        return std::nullopt;
+    if (size && chosen->quarterTurn) {
+        std::swap(size->screenWidth, size->screenHeight);
     }
-    return toScreenSize(width, height);
+    return size;
 }

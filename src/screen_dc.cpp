@@ -1,5 +1,6 @@
 #include "screen_dc.h"
 
+#include "monitor_edid.h"
 #include "screen_measure.h"
 
 struct ScreenDeviceContext {
@@ -25,4 +26,9 @@ int GetDeviceCaps(HDC context, int index) {
     default:
         return 0;
     }
+}
+
+std::optional<ScreenSize> monitorEdidSize() {
+    // GetDeviceCaps above already answers from the monitor's EDID wherever one is known.
+    return std::nullopt;
 }

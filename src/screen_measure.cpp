@@ -4,8 +4,10 @@
 #include "x11_source.h"
 
 ScreenSize measureScreen() {
-    // The X display knows the monitor the person's session shows; without one, the kernel
-    // still knows what is plugged in.
+    // The X display knows the monitor the person's session shows. When it answered, it is
+    // the authority, also when it knows no size: it may be another machine's (ssh -X), and
+    // the kernel here knows only this machine's monitors. Without one, the kernel still
+    // knows what is plugged in.
     if (const auto x11 = x11ScreenSize()) {
         return *x11;
     }

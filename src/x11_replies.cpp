@@ -37,7 +37,7 @@ std::optional<std::vector<std::uint32_t>> idList(std::span<const std::uint8_t> r
 
 } // namespace
 
-std::optional<SetupScreen> setupScreen(std::span<const std::uint8_t> setup, int screen) {
+std::optional<std::uint32_t> setupScreenRoot(std::span<const std::uint8_t> setup, int screen) {
     constexpr std::size_t fixedLength = 40;
     constexpr std::size_t formatLength = 8;
     constexpr std::size_t screenFixedLength = 40;
@@ -54,10 +54,8 @@ std::optional<SetupScreen> setupScreen(std::span<const std::uint8_t> setup, int 
     std::size_t offset = fixedLength + padded(*vendorLength) + *formatCount * formatLength;
     for (int index = 0;; ++index) {
         const auto root = valueAt<std::uint32_t>(setup, offset);
-        const auto mmWidth = valueAt<std::uint16_t>(setup, offset + 24);
-        const auto mmHeight = valueAt<std::uint16_t>(setup, offset + 26);
         const auto depthCount = valueAt<std::uint8_t>(setup, offset + 39);
-        if (!root || !mmWidth || !mmHeight || !depthCount) {
+        if (!root || !depthCount) {
             return std::nullopt;
         }
         offset += screenFixedLength;
@@ -73,7 +71,7 @@ std::optional<SetupScreen> setupScreen(std::span<const std::uint8_t> setup, int 
             return std::nullopt;
         }
         if (index == screen) {
-            return SetupScreen{*root, *mmWidth, *mmHeight};
+            return root;
         }
     }
 }
@@ -104,7 +102,7 @@ std::optional<OutputInfo> readOutputInfo(std::span<const std::uint8_t> reply) {
         .crtc = *valueAt<std::uint32_t>(reply, 12),
         .mmWidth = *valueAt<std::uint32_t>(reply, 16),
         .mmHeight = *valueAt<std::uint32_t>(reply, 20),
-        .connected = *valueAt<std::uint8_t>(reply, 28) == 0, // RandR's "Connected"
+        .connected = *valueAt<std::uint8_t>(reply, 24) == 0, // RandR's "Connected"
     };
 }
 

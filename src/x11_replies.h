@@ -13,16 +13,10 @@
 // and few enough that a server cannot make the program ask or allocate without bound.
 inline constexpr std::size_t maxRandrResources = 1024;
 
-struct SetupScreen {
-    std::uint32_t root;
-    std::uint16_t mmWidth; // the core screen's size, as the server works it out
-    std::uint16_t mmHeight;
-};
-
-// Screen `screen` of the connection setup (its whole bytes, header included). Empty when the
-// vendor, the formats, the screens or their depths run past the setup's end before that
-// screen is whole, or there is no such screen.
-std::optional<SetupScreen> setupScreen(std::span<const std::uint8_t> setup, int screen);
+// The root window of screen `screen` in the connection setup (its whole bytes, header
+// included). Empty when the vendor, the formats, the screens or their depths run past the
+// setup's end before that screen is whole, or there is no such screen.
+std::optional<std::uint32_t> setupScreenRoot(std::span<const std::uint8_t> setup, int screen);
 
 struct ScreenResources {
     std::uint32_t configTimestamp;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,13 +26,17 @@ struct Xcb {
     decltype(xcb_disconnect) *disconnect = nullptr;
     decltype(xcb_get_setup) *getSetup = nullptr;
     decltype(xcb_get_extension_data) *getExtensionData = nullptr;
+    decltype(xcb_intern_atom) *internAtom = nullptr;
+    decltype(xcb_intern_atom_reply) *internAtomReply = nullptr;
 
     bool load(const SharedLibrary &library) {
         return library.load(connect, "xcb_connect") &&
                library.load(connectionHasError, "xcb_connection_has_error") &&
                library.load(disconnect, "xcb_disconnect") &&
                library.load(getSetup, "xcb_get_setup") &&
-               library.load(getExtensionData, "xcb_get_extension_data");
+               library.load(getExtensionData, "xcb_get_extension_data") &&
+               library.load(internAtom, "xcb_intern_atom") &&
+               library.load(internAtomReply, "xcb_intern_atom_reply");
     }
 };
 
@@ -48,6 +53,8 @@ struct XcbRandr {
     decltype(xcb_randr_get_output_info_reply) *getOutputInfoReply = nullptr;
     decltype(xcb_randr_get_crtc_info) *getCrtcInfo = nullptr;
     decltype(xcb_randr_get_crtc_info_reply) *getCrtcInfoReply = nullptr;
+    decltype(xcb_randr_get_output_property) *getOutputProperty = nullptr;
+    decltype(xcb_randr_get_output_property_reply) *getOutputPropertyReply = nullptr;
 
     bool load(const SharedLibrary &library) {
         id = static_cast<xcb_extension_t *>(library.symbol("xcb_randr_id"));
@@ -60,7 +67,9 @@ struct XcbRandr {
                library.load(getOutputInfo, "xcb_randr_get_output_info") &&
                library.load(getOutputInfoReply, "xcb_randr_get_output_info_reply") &&
                library.load(getCrtcInfo, "xcb_randr_get_crtc_info") &&
-               library.load(getCrtcInfoReply, "xcb_randr_get_crtc_info_reply");
+               library.load(getCrtcInfoReply, "xcb_randr_get_crtc_info_reply") &&
+               library.load(getOutputProperty, "xcb_randr_get_output_property") &&
+               library.load(getOutputPropertyReply, "xcb_randr_get_output_property_reply");
     }
 };
 
@@ -103,8 +112,8 @@ class XcbConnection {
 
     xcb_connection_t *get() const { return connection_; }
 
-    // The default screen from the connection setup; empty when the setup lacks it whole.
-    std::optional<SetupScreen> defaultScreen() const {
+    // The default screen's root window; empty when the setup lacks the screen whole.
+    std::optional<std::uint32_t> defaultScreenRoot() const {
         const xcb_setup_t *setup = xcb_.getSetup(connection_);
         if (setup == nullptr) {
             return std::nullopt;
@@ -112,7 +121,7 @@ class XcbConnection {
         // libxcb holds the setup's 8-byte header and the 4-byte units it announces.
         const std::span bytes(reinterpret_cast<const std::uint8_t *>(setup),
                               8 + std::size_t{setup->length} * 4);
-        return setupScreen(bytes, defaultScreen_);
+        return setupScreenRoot(bytes, defaultScreen_);
     }
 
   private:
@@ -148,11 +157,27 @@ crtcRotations(const XcbRandr &randr, xcb_connection_t *connection,
     return rotations;
 }
 
+// An output's EDID property as far as the base block, which is all the EDID rule reads; empty
+// when it has none or its reply does not hold what it claims.
+std::vector<std::uint8_t>
+edidProperty(const XcbRandr &randr, xcb_connection_t *connection,
+             std::optional<xcb_randr_get_output_property_cookie_t> cookie) {
+    if (!cookie) {
+        return {};
+    }
+    const Reply<xcb_randr_get_output_property_reply_t> reply(
+        randr.getOutputPropertyReply(connection, *cookie, nullptr));
+    const auto bytes = readByteProperty(replyBytes(reply), XCB_ATOM_INTEGER);
+    return bytes ? std::vector<std::uint8_t>(bytes->begin(), bytes->end())
+                 : std::vector<std::uint8_t>();
+}
+
 // Every output of the screen with what the monitor choice needs, in two round trips: the
-// version with the screen's resources and primary output, then every output and CRTC at once.
-// Empty when the server's RandR is older than 1.3.
+// version with the screen's resources and primary output, then every output, its EDID
+// property (when the server knows the atom) and every CRTC at once. Empty when the server's
+// RandR is older than 1.3.
 std::vector<RandrOutput> randrOutputs(const XcbRandr &randr, xcb_connection_t *connection,
-                                      xcb_window_t root) {
+                                      xcb_window_t root, xcb_atom_t edidAtom) {
     const auto versionCookie = randr.queryVersion(connection, 1, 3);
     const auto resourcesCookie = randr.getResources(connection, root);
     const auto primaryCookie = randr.getOutputPrimary(connection, root);
@@ -175,10 +200,19 @@ std::vector<RandrOutput> randrOutputs(const XcbRandr &randr, xcb_connection_t *c
     const std::vector<std::uint32_t> &crtcs = resources->crtcs;
     const xcb_timestamp_t timestamp = resources->configTimestamp;
 
+    // The base block's 128 bytes, in the 4-byte units the request counts in.
+    constexpr std::uint32_t edidBaseBlockUnits = 128 / 4;
     std::vector<xcb_randr_get_output_info_cookie_t> outputCookies;
+    std::vector<std::optional<xcb_randr_get_output_property_cookie_t>> edidCookies;
     outputCookies.reserve(outputs.size());
+    edidCookies.reserve(outputs.size());
     for (const std::uint32_t output : outputs) {
         outputCookies.push_back(randr.getOutputInfo(connection, output, timestamp));
+        edidCookies.push_back(edidAtom == XCB_NONE
+                                  ? std::nullopt
+                                  : std::optional(randr.getOutputProperty(
+                                        connection, output, edidAtom, XCB_ATOM_INTEGER, 0,
+                                        edidBaseBlockUnits, 0, 0)));
     }
     std::vector<xcb_randr_get_crtc_info_cookie_t> crtcCookies;
     crtcCookies.reserve(crtcs.size());
@@ -200,6 +234,7 @@ std::vector<RandrOutput> randrOutputs(const XcbRandr &randr, xcb_connection_t *c
         const Reply<xcb_randr_get_output_info_reply_t> infoReply(
             randr.getOutputInfoReply(connection, outputCookies[i], nullptr));
         const auto info = readOutputInfo(replyBytes(infoReply));
+        std::vector<std::uint8_t> edid = edidProperty(randr, connection, edidCookies[i]);
         if (!info) {
             continue;
         }
@@ -212,6 +247,7 @@ std::vector<RandrOutput> randrOutputs(const XcbRandr &randr, xcb_connection_t *c
             .quarterTurn = rotation.has_value() && (*rotation & quarterTurns) != 0,
             .mmWidth = info->mmWidth,
             .mmHeight = info->mmHeight,
+            .edid = std::move(edid),
         });
     }
     return described;
@@ -233,21 +269,26 @@ SourceAnswer askX11() {
     if (!connection.usable()) {
         return std::nullopt;
     }
-    const auto screen = connection.defaultScreen();
-    if (!screen) {
+    const auto root = connection.defaultScreenRoot();
+    if (!root) {
         return std::nullopt;
     }
-    if (randrLoaded && hasRandrExtension(xcb, randr, connection.get())) {
-        const std::vector<RandrOutput> outputs =
-            randrOutputs(randr, connection.get(), screen->root);
-        if (const auto monitor = chosenMonitorSize(outputs)) {
-            return monitor;
-        }
+    // Asked for together with the extension, in one round trip. Only if it exists: a server
+    // without the atom has no EDID property, and asking must not create it.
+    constexpr std::string_view edidName = "EDID";
+    const auto edidCookie = xcb.internAtom(connection.get(), 1, edidName.size(), edidName.data());
+    const bool hasRandr = randrLoaded && hasRandrExtension(xcb, randr, connection.get());
+    const Reply<xcb_intern_atom_reply_t> edidAtom(
+        xcb.internAtomReply(connection.get(), edidCookie, nullptr));
+    // The display answered: from here on, what it does not know is unknown (0 by 0). Its core
+    // screen size is never the answer, as servers work it out from an assumed DPI.
+    constexpr ScreenSize unknown{0, 0};
+    if (!hasRandr) {
+        return unknown;
     }
-    if (screen->mmWidth > 0 && screen->mmHeight > 0) {
-        return ScreenSize{screen->mmWidth, screen->mmHeight};
-    }
-    return std::nullopt;
+    const std::vector<RandrOutput> outputs = randrOutputs(
+        randr, connection.get(), *root, edidAtom != nullptr ? edidAtom->atom : XCB_NONE);
+    return chosenMonitorSize(outputs).value_or(unknown);
 }
 
 } // namespace

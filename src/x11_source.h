@@ -5,5 +5,6 @@
 
 #include <optional>
 
-// Empty when the X client library is missing or no display answers us.
+// The chosen monitor's size when the default display answered, 0 by 0 when it knows none.
+// Empty when the X client library is missing or no display answered us in time.
 std::optional<ScreenSize> x11ScreenSize();

@@ -3,6 +3,7 @@
 # status, its silence on standard error, and what happens when the line cannot be written.
 source "$(dirname "$0")/lib.sh"
 program=$1
+sanitized=${2:-OFF}
 require_tool jq jq
 
 zeros='{ "inch": 0.000000, "screenWidth": 0, "screenHeight": 0 }'
@@ -59,11 +60,16 @@ check "a file-size limit (ulimit -f 0): exit status 1" 1 "$?"
 check "a file-size limit (ulimit -f 0): the reason" "screen-size: write error: File too large" \
     "$reason"
 
-# No descriptor to spare: the reason still reaches standard error.
-env -u DISPLAY bash -c 'ulimit -n 3 && exec "$0"' "$program" <&- >/dev/full 2>"$err"
-check "ulimit -n 3, standard input closed, a full device: exit status 1" 1 "$?"
-check "ulimit -n 3, standard input closed, a full device: the reason" \
-    "screen-size: write error: No space left on device" "$(cat "$err")"
+# No descriptor to spare: the reason still reaches standard error. AddressSanitizer's start
+# loops for ever without three free descriptors, so this runs in the plain build only.
+if [ "$sanitized" != ON ]; then
+    env -u DISPLAY bash -c 'ulimit -n 3 && exec "$0"' "$program" <&- >/dev/full 2>"$err"
+    check "ulimit -n 3, standard input closed, a full device: exit status 1" 1 "$?"
+    check "ulimit -n 3, standard input closed, a full device: the reason" \
+        "screen-size: write error: No space left on device" "$(cat "$err")"
+else
+    echo "note: the ulimit -n 3 case runs in the plain build (AddressSanitizer cannot start)"
+fi
 
 # A reader that is already gone: the write fails with a broken pipe, reported, not a signal.
 mkfifo "$work_dir/pipe"

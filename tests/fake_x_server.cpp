@@ -342,11 +342,12 @@ class Client {
             bytes.put<std::uint32_t>(monitor ? monitorWidth : 0);
             bytes.put<std::uint32_t>(monitor ? monitorHeight : 0);
             bytes.put<std::uint8_t>(monitor ? 0 : 1).put<std::uint8_t>(0); // connected or not
+            // The monitor has one CRTC and one mode, which is its preferred one.
+            bytes.put<std::uint16_t>(monitor ? 1 : 0).put<std::uint16_t>(monitor ? 1 : 0);
             bytes.put<std::uint16_t>(monitor ? 1 : 0).put<std::uint16_t>(0);
-            bytes.put<std::uint16_t>(0).put<std::uint16_t>(0);
             bytes.put<std::uint16_t>(static_cast<std::uint16_t>(name.size()));
             if (monitor) {
-                bytes.put<std::uint32_t>(firstCrtc);
+                bytes.put<std::uint32_t>(firstCrtc).put<std::uint32_t>(0x50);
             }
             bytes.text(name);
             if (mode_.outputInfoTooShort) {

@@ -1,3 +1,4 @@
+#include "edid_fixtures.h"
 #include "monitor_choice.h"
 #include "print_screen_size.h"
 
@@ -14,7 +15,8 @@ RandrOutput active(std::uint32_t width, std::uint32_t height) {
             .primary = false,
             .quarterTurn = false,
             .mmWidth = width,
-            .mmHeight = height};
+            .mmHeight = height,
+            .edid = {}};
 }
 RandrOutput primary(RandrOutput output) {
     output.primary = true;
@@ -32,6 +34,20 @@ RandrOutput withoutCrtc(RandrOutput output) {
     output.hasCrtc = false;
     return output;
 }
+RandrOutput withEdid(RandrOutput output, std::vector<std::uint8_t> edid) {
+    output.edid = std::move(edid);
+    return output;
+}
+
+// EDIDs: a 24-inch monitor's agreeing sizes, a broken one, and one that gives only a
+// stand-in size.
+const std::vector<std::uint8_t> edid521x293 = makeEdidBlock({52, 29, true, 521, 293});
+std::vector<std::uint8_t> badChecksum() {
+    std::vector<std::uint8_t> edid = edid521x293;
+    edid[127] ^= 1;
+    return edid;
+}
+const std::vector<std::uint8_t> placeholderOnly = makeEdidBlock({0, 0, true, 1600, 900});
 
 struct ChoiceCase {
     const char *what;
@@ -76,6 +92,28 @@ const ChoiceCase choiceCases[] = {
     {"a turned placeholder", {turned(active(160, 90))}, std::nullopt},
     {"a placeholder as the output reports it, turned", {turned(active(90, 160))}, std::nullopt},
     {"millimetres past the report's range", {active(0x80000000u, 300)}, std::nullopt},
+    {"its EDID wins over its millimetres",
+     {withEdid(active(600, 340), edid521x293)},
+     ScreenSize{521, 293}},
+    {"its EDID without millimetres", {withEdid(active(0, 0), edid521x293)}, ScreenSize{521, 293}},
+    {"its EDID, turned a quarter",
+     {turned(withEdid(active(0, 0), edid521x293))},
+     ScreenSize{293, 521}},
+    {"a broken EDID: its millimetres",
+     {withEdid(active(600, 340), badChecksum())},
+     ScreenSize{600, 340}},
+    {"a truncated EDID: its millimetres",
+     {withEdid(active(600, 340), std::vector(edid521x293.begin(), edid521x293.end() - 1))},
+     ScreenSize{600, 340}},
+    {"an EDID of a stand-in size: its millimetres, turned",
+     {turned(withEdid(active(600, 340), placeholderOnly))},
+     ScreenSize{340, 600}},
+    {"a broken EDID and no millimetres: no size",
+     {withEdid(active(0, 0), badChecksum())},
+     std::nullopt},
+    {"another output's EDID is not the chosen one's",
+     {primary(active(0, 0)), withEdid(active(600, 340), edid521x293)},
+     std::nullopt},
 };
 
 INSTANTIATE_TEST_SUITE_P(Outputs, MonitorChoice, testing::ValuesIn(choiceCases));
