@@ -8,6 +8,7 @@ test_packages=(
     libgtest-dev                # unit tests
     jq                          # reads the JSON line
     xvfb x11-utils xauth        # real X servers, and xdpyinfo to compare with
+    xserver-xephyr x11-xserver-utils  # a nested server to turn with xrandr
     g++-mingw-w64-x86-64-posix  # the Windows program
     wine64                      # runs it
     edid-decode                 # cross-checks the EDID parser
