@@ -14,8 +14,10 @@ require_tool Xvfb xvfb
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || skip_or_fail "$wine not found; install the Debian package wine64"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-sample='{ "inch": 19.108569, "screenWidth": 423, "screenHeight": 238 }'
+# A monitor with an EDID, which the programs from both packages must find.
+sample='{ "inch": 23.532921, "screenWidth": 521, "screenHeight": 293 }'
 start_xvfb -screen 0 1600x900x24 -dpi 96
+DISPLAY=$display "$build/tests/plant_edid" "$(dirname "$0")/edid/samsung-c24f390.bin" || exit 1
 
 # cmake --install
 prefix=$work_dir/prefix
