@@ -10,7 +10,8 @@ test_packages=(
     xvfb x11-utils xauth        # real X servers, and xdpyinfo to compare with
     xserver-xephyr x11-xserver-utils  # a nested server to turn with xrandr
     g++-mingw-w64-x86-64-posix  # the Windows program
-    wine64                      # runs it
+    wine64                      # runs it, and the X libraries its display driver loads to
+    libxrandr2 libxrender1 libxinerama1 libxcursor1 libxi6 libxcomposite1 libxfixes3 libxxf86vm1
     edid-decode                 # cross-checks the EDID parser
     util-linux                  # unshare and setpriv: private mounts, networks and users
     iproute2 iptables           # a private network that drops packets
@@ -18,6 +19,7 @@ test_packages=(
     clang-format clang-tidy     # layout and lint gates
     mandoc                      # lints the man page
     dpkg-dev unzip man-db       # builds, unpacks and reads the packages
+    debhelper lintian devscripts autopkgtest  # the Debian package, its lint, hardening and tests
 )
 bench_packages=(hyperfine xvfb x11-utils x11-xserver-utils jq gcc time)
 
@@ -32,5 +34,8 @@ bench) packages=("${build_packages[@]}" "${bench_packages[@]}") ;;
 esac
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get update
-apt-get install -y "${packages[@]}"
+# Another apt (an unattended upgrade, say) may hold the dpkg lock for a while: wait for it.
+wait_for_lock=(-o DPkg::Lock::Timeout=600)
+apt-get "${wait_for_lock[@]}" update
+# Recommendations are left out: every package a check needs is named above.
+apt-get "${wait_for_lock[@]}" install -y --no-install-recommends "${packages[@]}"

@@ -18,6 +18,32 @@ imports=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p
 unexpected=$(tr ' ' '\n' <<<"$imports" | grep -vxE 'kernel32.dll|user32.dll|gdi32.dll|setupapi.dll|advapi32.dll|msvcrt.dll|api-ms-win-crt-.*|' || true)
 check "imports only Windows's own DLLs ($imports)" "" "$unexpected"
 
+# Its version information and manifest, read back from the resource section.
+version=$(sed -n 's/^project(screen-size VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+x86_64-w64-mingw32-objcopy -O binary --only-section=.rsrc "$program" "$work_dir/rsrc.bin"
+strings -el "$work_dir/rsrc.bin" | paste -sd'|' >"$work_dir/version-strings"
+for pair in "FileVersion|$version" "ProductVersion|$version" "OriginalFilename|screen-size.exe" \
+    "ProductName|screen-size" "FileDescription|Reports the physical size of the screen"; do
+    check "version information: ${pair%%|*} $([ -n "${pair#*|}" ] && echo "is ${pair#*|}")" yes \
+        "$(grep -qF "$pair" "$work_dir/version-strings" && echo yes)"
+done
+check "version information: a copyright" yes \
+    "$(grep -qE 'LegalCopyright\|Copyright .* The screen-size developers' "$work_dir/version-strings" && echo yes)"
+# The fixed part: its signature and structure version, then the file version as two
+# little-endian dwords, (major << 16 | minor) and (patch << 16 | 0).
+IFS=. read -r major minor patch <<<"$version"
+le16() { printf '%02x %02x' $(($1 & 255)) $(($1 >> 8)); }
+fixed="bd 04 ef fe 00 00 01 00 $(le16 "$minor") $(le16 "$major") 00 00 $(le16 "$patch")"
+check "version information: the fixed file version is $version.0" yes \
+    "$(od -An -tx1 -v "$work_dir/rsrc.bin" | tr -d '\n' | tr -s ' ' | grep -qF "$fixed" && echo yes)"
+manifest=$(strings "$work_dir/rsrc.bin")
+for needle in 'level="asInvoker"' PerMonitorV2 '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' \
+    "version=\"$version.0\""; do
+    check "manifest: $needle" yes "$(grep -qF -- "$needle" <<<"$manifest" && echo yes)"
+done
+check "no time stamp in the PE header" "Thu Jan  1 00:00:00 1970" \
+    "$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^Time\/Date\s*//p')"
+
 export WINEPREFIX=$work_dir/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 end_wine() { WINEPREFIX=$WINEPREFIX /usr/lib/wine/wineserver -k 2>/dev/null; cleanup; }
 trap end_wine EXIT
