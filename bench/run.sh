@@ -9,9 +9,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=${1:-$root/build}
 runs=${BENCH_RUNS:-300}
+# Each section names the display it measures; none is inherited from the session.
+unset WAYLAND_DISPLAY
 
 for tool in hyperfine:hyperfine Xvfb:xvfb xrandr:x11-xserver-utils xdpyinfo:x11-utils \
-    jq:jq cc:gcc /usr/bin/time:time; do
+    jq:jq cc:gcc /usr/bin/time:time weston:weston wayland-info:wayland-utils; do
     command -v "${tool%%:*}" >/dev/null || {
         echo "bench: ${tool%%:*} not found; install the Debian package ${tool#*:}" >&2
         exit 1
@@ -88,6 +90,22 @@ for client in "${clients[@]}"; do
         'BEGIN { printf "%.0f", (s - f) / d }')
 done
 
+# A Wayland session: weston's headless backend, the program against wayland-info.
+export XDG_RUNTIME_DIR=$out/runtime
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+weston --backend=headless-backend.so --socket=bench --width=1920 --height=1080 --no-config \
+    --idle-time=0 >"$out/weston.log" 2>&1 &
+weston=$!
+trap 'kill $xvfb $proxy $weston 2>/dev/null; rm -f "$fifo" "${slow_socket:-}"' EXIT
+for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/bench" ] && break; sleep 0.1; done
+wayland_clients=("$program" "wayland-info")
+WAYLAND_DISPLAY=bench hyperfine -N --warmup 30 --runs "$runs" --export-json "$out/wayland.json" \
+    "${wayland_clients[@]}" >"$out/wayland.txt"
+mapfile -t wayland_cpu < <(WAYLAND_DISPLAY=bench "$out/cpu_time" "$runs" "${wayland_clients[@]}")
+wayland_wall_ratio=$(ratio "$(median_ms "$out/wayland.json" "$program")" \
+    "$(median_ms "$out/wayland.json" wayland-info)")
+wayland_cpu_ratio=$(ratio "${wayland_cpu[0]}" "${wayland_cpu[1]}")
+
 # Peak resident memory, the largest of a few runs, without and with a display.
 peak_kib=0
 for _ in 1 2 3 4 5; do
@@ -115,6 +133,8 @@ peak_mib=$(awk -v k="$peak_kib" 'BEGIN { printf "%.2f", k / 1024 }')
     echo "| Xvfb: wall time against the fastest of the three tools | $wall_ratio x | 0.8 x | $(verdict "$wall_ratio" 0.8) |"
     echo "| a slow link: round trips, the connection setup included | ${round_trips[$program]} | 4 | $(verdict "${round_trips[$program]}" 4) |"
     echo "| Xvfb: CPU time against \`xrandr --current\` | $cpu_ratio x | 0.7 x | $(verdict "$cpu_ratio" 0.7) |"
+    echo "| weston: wall time against \`wayland-info\` | $wayland_wall_ratio x | 1.0 x | $(verdict "$wayland_wall_ratio" 1.0) |"
+    echo "| weston: CPU time against \`wayland-info\` | $wayland_cpu_ratio x | 1.0 x | $(verdict "$wayland_cpu_ratio" 1.0) |"
     echo "| peak resident memory of one run | $peak_mib MiB | 4 MiB | $(verdict "$peak_kib" 4095) |"
     echo
     echo "## No display"
@@ -137,6 +157,13 @@ peak_mib=$(awk -v k="$peak_kib" 'BEGIN { printf "%.2f", k / 1024 }')
     echo
     echo "The last row is the floor of any program that loads the X client library at run time:"
     echo "$(ratio "$xcb_floor_cpu" "${cpu[xrandr --current]}") x the CPU time of \`xrandr --current\` here."
+    echo
+    echo "## One weston session (headless, 1920x1080)"
+    echo
+    echo "| command | wall time (ms) | CPU time, user + system (ms) |"
+    echo "|---|---|---|"
+    echo "| \`screen-size\` | $(fixed "$(median_ms "$out/wayland.json" "$program")") | $(fixed "${wayland_cpu[0]}") |"
+    echo "| \`wayland-info\` | $(fixed "$(median_ms "$out/wayland.json" wayland-info)") | $(fixed "${wayland_cpu[1]}") |"
     echo
     echo "## A slow link: every reply held ${delay} ms"
     echo

@@ -3,7 +3,8 @@
 # benchmark (`bench`) needs. Run it as root, or with sudo.
 set -euo pipefail
 
-build_packages=(cmake g++ make libxcb1-dev libxcb-randr0-dev)
+build_packages=(cmake g++ make libxcb1-dev libxcb-randr0-dev
+    libwayland-dev libwayland-bin wayland-protocols libsystemd-dev)
 test_packages=(
     libgtest-dev                # unit tests
     jq                          # reads the JSON line
@@ -15,13 +16,14 @@ test_packages=(
     edid-decode                 # cross-checks the EDID parser
     util-linux                  # unshare and setpriv: private mounts, networks and users
     iproute2 iptables           # a private network that drops packets
+    weston wayland-utils dbus-daemon  # a real compositor, wayland-info, a private session bus
     clang libclang-rt-14-dev    # the EDID fuzzer (libFuzzer)
     clang-format clang-tidy     # layout and lint gates
     mandoc                      # lints the man page
     dpkg-dev unzip man-db       # builds, unpacks and reads the packages
     debhelper lintian devscripts autopkgtest  # the Debian package, its lint, hardening and tests
 )
-bench_packages=(hyperfine xvfb x11-utils x11-xserver-utils jq gcc time)
+bench_packages=(hyperfine xvfb x11-utils x11-xserver-utils jq gcc time weston wayland-utils)
 
 case "${1:-}" in
 build) packages=("${build_packages[@]}") ;;

@@ -77,6 +77,10 @@ int compareNaturally(std::string_view a, std::string_view b) {
 
 } // namespace
 
+bool isBuiltInConnector(std::string_view connector) {
+    return isBuiltInType(connectorType(connector));
+}
+
 std::optional<DrmConnector> parseDrmConnector(std::string_view entry) {
     constexpr std::string_view prefix = "card";
     if (entry.substr(0, prefix.size()) != prefix) {
@@ -94,7 +98,7 @@ std::optional<DrmConnector> parseDrmConnector(std::string_view entry) {
         return std::nullopt;
     }
     return DrmConnector{std::string(entry), card, std::string(connector),
-                        isBuiltInType(connectorType(connector))};
+                        isBuiltInConnector(connector)};
 }
 
 bool comesBefore(const DrmConnector &first, const DrmConnector &second) {

@@ -12,6 +12,9 @@ struct DrmConnector {
     bool builtIn;          // a panel of the machine itself: eDP, LVDS, DSI or DPI
 };
 
+// A connector name ("eDP-1", "LVDS-2") of a panel built into the machine: eDP, LVDS, DSI, DPI.
+bool isBuiltInConnector(std::string_view connector);
+
 // Empty for entries that are no connector ("card0", "renderD128", "version").
 std::optional<DrmConnector> parseDrmConnector(std::string_view entry);
 

@@ -36,17 +36,34 @@ bool isConnected(const std::string &connectorFolder) {
     return text == "connected\n" || text == "connected";
 }
 
+// The size from a connector's EDID, when it is connected.
+std::optional<ScreenSize> connectedSize(const std::string &classDrmFolder,
+                                        const DrmConnector &connector) {
+    const std::string folder = classDrmFolder + "/" + connector.entry;
+    if (!isConnected(folder)) {
+        return std::nullopt;
+    }
+    return edidScreenSize(readFileStart(folder + "/edid", edidReadLimit));
+}
+
 } // namespace
 
 std::optional<ScreenSize> drmScreenSize(const std::string &classDrmFolder) {
     for (const DrmConnector &connector : listConnectors(classDrmFolder)) {
-        const std::string folder = classDrmFolder + "/" + connector.entry;
-        if (!isConnected(folder)) {
-            continue;
-        }
-        const std::vector<std::uint8_t> edid = readFileStart(folder + "/edid", edidReadLimit);
-        if (const auto size = edidScreenSize(edid)) {
+        if (const auto size = connectedSize(classDrmFolder, connector)) {
             return size;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<ScreenSize> drmConnectorSize(std::string_view connector,
+                                           const std::string &classDrmFolder) {
+    for (const DrmConnector &candidate : listConnectors(classDrmFolder)) {
+        if (candidate.connector == connector) {
+            if (const auto size = connectedSize(classDrmFolder, candidate)) {
+                return size;
+            }
         }
     }
     return std::nullopt;

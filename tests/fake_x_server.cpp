@@ -468,6 +468,8 @@ int main(int argc, char **argv) {
             }
             const int client = accept(listener.fd, nullptr, nullptr);
             if (client >= 0) {
+                // Each client on standard error, for the checks that no client came.
+                std::fputs("client\n", stderr);
                 Client(client, *mode, edid).serve();
                 close(client);
             }

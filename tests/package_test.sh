@@ -68,8 +68,10 @@ lint=$(lintian -I -E --pedantic "$work_dir/first/screen-size_${version}_amd64.ch
 check "lintian: no error and no warning" "" "$(grep -E '^[EW]: ' <<<"$lint")"
 [ -z "$lint" ] || printf 'note: lintian also says:\n%s\n' "$lint"
 depends=$(dpkg-deb -f "$deb" Depends)
-check "it depends on no X library: $depends" "" "$(grep -oiE 'x11|xcb|xrandr' <<<"$depends")"
-check "it recommends the X libraries it loads" "libxcb1, libxcb-randr0" "$(dpkg-deb -f "$deb" Recommends)"
+check "it depends on no display library: $depends" "" \
+    "$(grep -oiE 'x11|xcb|xrandr|wayland|systemd' <<<"$depends")"
+check "it recommends the display libraries it loads" "libwayland-client0, libxcb1, libxcb-randr0" \
+    "$(dpkg-deb -f "$deb" Recommends)"
 
 # The autopkgtest, on this machine as its test bed.
 autopkgtest "$deb" "$work_dir/first/screen-size-$version/" -- null >"$work_dir/autopkgtest.log" 2>&1
