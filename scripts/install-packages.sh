@@ -21,7 +21,7 @@ test_packages=(
     clang-format clang-tidy     # layout and lint gates
     mandoc                      # lints the man page
     dpkg-dev unzip man-db       # builds, unpacks and reads the packages
-    debhelper lintian devscripts autopkgtest  # the Debian package, its lint, hardening and tests
+    build-essential debhelper lintian devscripts autopkgtest  # the Debian package, its checks
 )
 bench_packages=(hyperfine xvfb x11-utils x11-xserver-utils jq gcc time weston wayland-utils)
 
