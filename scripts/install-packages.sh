@@ -20,7 +20,7 @@ test_packages=(
     clang libclang-rt-14-dev    # the EDID fuzzer (libFuzzer)
     clang-format clang-tidy     # layout and lint gates
     mandoc                      # lints the man page
-    dpkg-dev unzip man-db       # builds, unpacks and reads the packages
+    dpkg-dev zip unzip man-db   # builds, packs, unpacks and reads the packages
     build-essential debhelper lintian devscripts autopkgtest  # the Debian package, its checks
 )
 bench_packages=(hyperfine xvfb x11-utils x11-xserver-utils jq gcc time weston wayland-utils)
